@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, skipping those already there.
+#   scripts/install-deps.sh [build|test|...]   (default: test)
+# Every install step of the project lives here, so that a fresh machine
+# needs nothing but this script.
+set -euo pipefail
+
+group=${1:-test}
+packages=(cmake make g++ zlib1g-dev pkg-config)
+case "$group" in
+  build) ;;
+  test) packages+=(libgtest-dev) ;;
+  *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

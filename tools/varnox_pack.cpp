@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
     }
     Bytes content;
     FileTimes times;
-    if (!ReadContent(file, content) || !ReadTimes(file, times)) {
+    // Times first: reading the content may move the access time.
+    if (!ReadTimes(file, times) || !ReadContent(file, content)) {
       std::fprintf(stderr, "varnox-pack: can't read %s\n", file.c_str());
       return 1;
     }

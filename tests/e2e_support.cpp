@@ -1,0 +1,105 @@
+#include "e2e_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace e2e {
+
+std::string VarnoxBinary() {
+  const char* env = std::getenv("VARNOX_BINARY");
+  return env != nullptr && *env != '\0' ? env : VARNOX_BINARY_PATH;
+}
+
+std::string PackBinary() { return VARNOX_PACK_PATH; }
+
+ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) {
+  int outPipe[2], errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork");
+  if (pid == 0) {
+    dup2(outPipe[1], STDOUT_FILENO);
+    dup2(errPipe[1], STDERR_FILENO);
+    if (chdir(options.cwd.c_str()) != 0) _exit(120);
+    if (options.fileSizeLimit != RLIM_INFINITY) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.addressSpaceLimit != RLIM_INFINITY) {
+      rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    execv(argv[0], argv.data());
+    _exit(121);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+
+  ProgramRun run{{}, {}, -1};
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string* sinks[2] = {&run.out, &run.err};
+  int open = 2;
+  while (open > 0) {
+    if (poll(fds, 2, -1) < 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buf[65536];
+      ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        sinks[i]->append(buf, static_cast<size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options) {
+  std::vector<std::string> argv = {options.binary.empty() ? VarnoxBinary() : options.binary};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return Run(argv, options);
+}
+
+std::string CopyVarnoxTo(const std::string& dir) {
+  std::string target = dir + "/varnox";
+  std::filesystem::copy_file(VarnoxBinary(), target, std::filesystem::copy_options::overwrite_existing);
+  return target;
+}
+
+std::string Report(const std::vector<std::string>& lines, const std::string& total) {
+  std::string text = "Reading archive info...\n";
+  for (const std::string& line : lines) text += line + "\n";
+  return text + "Total : " + total + "\n";
+}
+
+uint64_t FileTime(int64_t seconds, int64_t nanoseconds) {
+  return archive_writer::FileTimeFromUnixNanoseconds(seconds * 1000000000 + nanoseconds);
+}
+
+Times FileTimesOf(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return {-1, -1};
+  return {int64_t{st.st_atim.tv_sec} * 1000000000 + st.st_atim.tv_nsec,
+          int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace e2e

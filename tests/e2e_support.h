@@ -1,0 +1,50 @@
+// Running the built programs as a user would, for the end-to-end tests.
+#pragma once
+
+#include <sys/resource.h>
+
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+#include "test_support.h"
+
+namespace e2e {
+
+struct ProgramRun {
+  std::string out;  // everything printed on standard output
+  std::string err;  // standard error, which varnox never uses
+  int status;       // exit status, or 128 + signal
+};
+
+struct RunOptions {
+  std::string cwd = "/";  // anywhere but the program's own folder
+  std::string binary;     // default: the varnox under test
+  rlim_t fileSizeLimit = RLIM_INFINITY;     // RLIMIT_FSIZE; SIGXFSZ is ignored when set
+  rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS
+};
+
+// The varnox under test: $VARNOX_BINARY, else the one built beside the tests.
+std::string VarnoxBinary();
+std::string PackBinary();
+
+ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options = {});
+ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Copies the varnox binary into dir and returns its path, for tests of
+// paths relative to the program's own folder.
+std::string CopyVarnoxTo(const std::string& dir);
+
+// The console text of a run: the progress line, the given lines, the total.
+std::string Report(const std::vector<std::string>& lines, const std::string& total);
+
+// FILETIME for a moment given as Unix seconds and nanoseconds.
+uint64_t FileTime(int64_t seconds, int64_t nanoseconds = 0);
+// A file's access and modification times, in nanoseconds since 1970.
+struct Times {
+  int64_t access;
+  int64_t modify;
+};
+Times FileTimesOf(const std::string& path);
+
+}  // namespace e2e

@@ -3,6 +3,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" test
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" -DVARNOX_BUILD_TESTS=ON
 cd "${VARNOX_BUILD_DIR:-$root/build}"
 ctest --output-on-failure -j "$(nproc)"

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VARNOX_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh" build
-"$root/scripts/build.sh" -DVARNOX_BUILD_TESTS=OFF
+"$root/scripts/build.sh"
 
 work="$build/demo"
 rm -rf "$work"

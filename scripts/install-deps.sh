@@ -6,7 +6,7 @@
 set -euo pipefail
 
 group=${1:-test}
-packages=(cmake make g++ zlib1g-dev pkg-config)
+packages=(cmake make g++ zlib1g-dev libdeflate-dev)
 case "$group" in
   build) ;;
   test) packages+=(libgtest-dev) ;;

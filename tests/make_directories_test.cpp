@@ -141,3 +141,34 @@ TEST_F(MakeDirectoriesTest, ParentWalkGoesOnPastOtherFailures) {
   EXPECT_EQ(Parents("locked\\a\\b\\name").first, 0);
   chmod("locked", 0755);
 }
+
+TEST(SharedDirectoryPrefix, LongestCommonFolderEndingAtASeparator) {
+  struct Case { const char* path; const char* directory; size_t shared; };
+  const Case cases[] = {
+      {"out\\lib\\a\\f", "out\\lib\\a", 9},
+      {"out/lib/a/f", "out\\lib\\a", 9},     // either separator matches either
+      {"out\\lib\\ab\\f", "out\\lib\\a", 7},  // 'a' is no folder of 'ab'
+      {"out\\lib\\a", "out\\lib\\a", 7},      // the file 'a' beside, not inside, folder a
+      {"out\\li", "out\\lib", 3},
+      {"other\\f", "out\\lib", 0},
+      {"f", "out", 0},
+      {"out\\f", "", 0},
+      {"/abs/dir/f", "/abs/dir", 8},
+      {"/abs/f", "/other", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SharedDirectoryPrefix(c.path, c.directory), c.shared) << c.path;
+}
+
+TEST_F(MakeDirectoriesTest, WalkBelowAKnownFolderMakesOnlyDeeperLevels) {
+  ASSERT_EQ(Parents("a\\b\\f").first, 0);
+  // 'a\b' is known: only 'a\b\c' and 'a\b\c\d' are made, and the text
+  // comes out as the full walk leaves it.
+  std::string path = "a/b/c\\d/f";
+  EXPECT_EQ(MakeParentDirectoriesBelow(path.data(), 3), 0);
+  EXPECT_EQ(path, "a\\b\\c\\d\\f");
+  EXPECT_TRUE(IsDirectory("a/b/c/d"));
+  // Levels taken as known are not made, even when missing.
+  path = "x\\y\\f";
+  EXPECT_EQ(MakeParentDirectoriesBelow(path.data(), 1), -1);
+  EXPECT_FALSE(PathExists("x"));
+}

@@ -23,14 +23,28 @@ struct ExtractionRun {
   const char* outputDir;
   bool flushNames;
   uint64_t byteTotal;
+  // The folder the last file was created in: it and the folders above it
+  // exist, so the next file's walk starts below what it shares with them.
+  char lastFolder[MAX_PATH];
 };
+
+void RememberFolderOf(ExtractionRun& run, const char* path) {
+  size_t end = 0;
+  for (size_t i = 0; path[i] != '\0'; ++i) {
+    if (path[i] == '\\' || path[i] == '/') end = i;
+  }
+  std::memcpy(run.lastFolder, path, end);
+  run.lastFolder[end] = '\0';
+}
 
 // Writes the file, closes it, then gives it the item's times. A file that
 // could not be written whole is removed, so that no partial file remains.
-bool WriteExtractedFile(char* path, const unsigned char* data, uint32_t size, const StoredItemHeader& header) {
-  if (MakeParentDirectories(path) != 0) return false;
+bool WriteExtractedFile(ExtractionRun& run, char* path, const unsigned char* data, uint32_t size,
+                        const StoredItemHeader& header) {
+  if (MakeParentDirectoriesBelow(path, SharedDirectoryPrefix(path, run.lastFolder)) != 0) return false;
   int fd = CreateFileForWriting(path);
   if (fd < 0) return false;
+  RememberFolderOf(run, path);
   bool written = WriteAll(fd, data, size);
   if (!CloseFile(fd)) written = false;
   if (!written) {
@@ -58,7 +72,7 @@ EntryResult ExtractItem(ExtractionRun& run, const DataLocator& locator, char* ou
     ItemOutcome unpacked = UnpackStoredItem(run.decoder, item, locator.storedLength, &output, produced);
     if (unpacked == ItemOutcome::NoMemory) {
       result = EntryResult::Stop;
-    } else if (unpacked == ItemOutcome::Ok && WriteExtractedFile(outputPath, output, *produced, ItemHeader(item))) {
+    } else if (unpacked == ItemOutcome::Ok && WriteExtractedFile(run, outputPath, output, *produced, ItemHeader(item))) {
       result = EntryResult::Written;
     }
   }
@@ -98,7 +112,7 @@ EntryResult ExtractEntry(ExtractionRun& run, uint32_t position) {
 }
 
 RunResult ExtractEntries(const ArchiveTables& tables, int dataFile, const char* outputDir) {
-  ExtractionRun run{&tables, dataFile, CreateStreamDecoder(), outputDir, StdoutIsTerminal(), 0};
+  ExtractionRun run{&tables, dataFile, CreateStreamDecoder(), outputDir, StdoutIsTerminal(), 0, ""};
   RunResult result = run.decoder == nullptr ? RunResult::OutOfMemory : RunResult::AllWritten;
   for (uint32_t position = 0; run.decoder != nullptr && position < tables.entries.count; ++position) {
     EntryResult entry = ExtractEntry(run, position);

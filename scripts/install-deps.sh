@@ -10,6 +10,7 @@ packages=(cmake make g++ zlib1g-dev libdeflate-dev)
 case "$group" in
   build) ;;
   test) packages+=(libgtest-dev) ;;
+  bench) packages+=(zip unzip libarchive-tools p7zip-full tar time diffutils) ;;
   *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
 esac
 

@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
   std::sort(files.begin(), files.end());
 
   ArchiveBuilder archive = NewArchiveBuilder(level);
+  uint64_t largestItem = 0;  // stored length plus unpacked size, what extracting it holds at once
   for (const fs::path& file : files) {
     std::string name = fs::relative(file, source).generic_string();
     std::replace(name.begin(), name.end(), '/', '\\');
@@ -86,12 +87,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "varnox-pack: can't read %s\n", file.c_str());
       return 1;
     }
+    size_t before = archive.data.bytes.size();
     AddFile(archive, name, content, times);
+    uint64_t itemBytes = archive.data.bytes.size() - before + content.size();
+    if (itemBytes > largestItem) largestItem = itemBytes;
   }
   if (!WriteArchive(archive, indexPath)) {
     std::fprintf(stderr, "varnox-pack: can't write %s\n", indexPath.c_str());
     return 1;
   }
-  std::printf("packed %zu files into %s\n", files.size(), indexPath.c_str());
+  std::printf("packed %zu files into %s; largest item with its unpacked size: %llu bytes\n", files.size(),
+              indexPath.c_str(), static_cast<unsigned long long>(largestItem));
   return 0;
 }

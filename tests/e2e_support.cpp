@@ -1,5 +1,7 @@
 #include "e2e_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -76,7 +78,10 @@ ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) 
 ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options) {
   std::vector<std::string> argv = {options.binary.empty() ? VarnoxBinary() : options.binary};
   argv.insert(argv.end(), args.begin(), args.end());
-  return Run(argv, options);
+  ProgramRun run = Run(argv, options);
+  // varnox writes nothing there; anything on it is a sanitizer's report or a crash.
+  if (!run.err.empty()) ADD_FAILURE() << "varnox wrote to standard error (status " << run.status << "):\n" << run.err;
+  return run;
 }
 
 std::string CopyVarnoxTo(const std::string& dir) {

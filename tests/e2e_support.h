@@ -24,11 +24,16 @@ struct RunOptions {
   rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS
 };
 
+// True when the varnox under test was built with the sanitizers, whose
+// shadow memory needs far more address space than RLIMIT_AS tests allow.
+inline constexpr bool VARNOX_IS_SANITIZED = VARNOX_SANITIZED;
+
 // The varnox under test: $VARNOX_BINARY, else the one built beside the tests.
 std::string VarnoxBinary();
 std::string PackBinary();
 
 ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options = {});
+// Runs varnox; a test fails if it writes anything to standard error.
 ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options = {});
 
 // Copies the varnox binary into dir and returns its path, for tests of

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -43,6 +44,10 @@ ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) 
     if (options.addressSpaceLimit != RLIM_INFINITY) {
       rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
       setrlimit(RLIMIT_AS, &limit);
+    }
+    if (options.unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(UNPRIVILEGED_ID) != 0 || setuid(UNPRIVILEGED_ID) != 0)) {
+      _exit(UNPRIVILEGED_FAILED);
     }
     execv(argv[0], argv.data());
     _exit(121);

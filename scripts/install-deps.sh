@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, skipping those already there.
-#   scripts/install-deps.sh [build|test|sanitize|...]   (default: test)
+#   scripts/install-deps.sh [build|test|sanitize|fuzz|...]   (default: test)
 # Every install step of the project lives here, so that a fresh machine
 # needs nothing but this script.
 set -euo pipefail
@@ -11,6 +11,7 @@ case "$group" in
   build) ;;
   test) packages+=(libgtest-dev) ;;
   sanitize) packages+=(libgtest-dev clang libclang-rt-14-dev) ;;
+  fuzz) packages+=(clang libclang-rt-14-dev) ;;
   *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
 esac
 

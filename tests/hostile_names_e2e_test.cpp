@@ -99,6 +99,8 @@ TEST_F(HostileNames, DotDotComponents) {
                  {"ends going up", "a\\b\\..", ""},
                  {"dot dot across a segment boundary", std::string(58, 'a') + "\\..\\x", ""},
                  {"dot dot as the last of 240 bytes", std::string(237, 'a') + "\\..", ""},
+                 {"240 safe bytes, too long beside the output directory",
+                  std::string(120, 'a') + "\\" + std::string(119, 'b'), ""},
                  {"three dots are a name", "...", "..."},
                  {"dots before a name", "..x", "..x"},
                  {"dots after a name", "x..\\y..", "x../y.."},

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, skipping those already there.
-#   scripts/install-deps.sh [build|test|...]   (default: test)
+#   scripts/install-deps.sh [build|test|sanitize|fuzz|bench|...]   (default: test)
 # Every install step of the project lives here, so that a fresh machine
 # needs nothing but this script.
 set -euo pipefail
@@ -10,6 +10,8 @@ packages=(cmake make g++ zlib1g-dev libdeflate-dev)
 case "$group" in
   build) ;;
   test) packages+=(libgtest-dev) ;;
+  sanitize) packages+=(libgtest-dev clang libclang-rt-14-dev) ;;
+  fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(zip unzip libarchive-tools p7zip-full tar time diffutils) ;;
   *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
 esac

@@ -1,6 +1,9 @@
 #include "e2e_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -42,6 +45,10 @@ ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) 
       rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
       setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(UNPRIVILEGED_ID) != 0 || setuid(UNPRIVILEGED_ID) != 0)) {
+      _exit(UNPRIVILEGED_FAILED);
+    }
     execv(argv[0], argv.data());
     _exit(121);
   }
@@ -76,7 +83,10 @@ ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) 
 ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options) {
   std::vector<std::string> argv = {options.binary.empty() ? VarnoxBinary() : options.binary};
   argv.insert(argv.end(), args.begin(), args.end());
-  return Run(argv, options);
+  ProgramRun run = Run(argv, options);
+  // varnox writes nothing there; anything on it is a sanitizer's report or a crash.
+  if (!run.err.empty()) ADD_FAILURE() << "varnox wrote to standard error (status " << run.status << "):\n" << run.err;
+  return run;
 }
 
 std::string CopyVarnoxTo(const std::string& dir) {

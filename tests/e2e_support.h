@@ -22,13 +22,25 @@ struct RunOptions {
   std::string binary;     // default: the varnox under test
   rlim_t fileSizeLimit = RLIM_INFINITY;     // RLIMIT_FSIZE; SIGXFSZ is ignored when set
   rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS
+  // Run as an unprivileged user (nobody) when the tests run as root, so that
+  // file permissions apply. The run ends with UNPRIVILEGED_FAILED when the
+  // privileges can't be dropped.
+  bool unprivileged = false;
 };
+
+inline constexpr int UNPRIVILEGED_FAILED = 122;
+inline constexpr unsigned UNPRIVILEGED_ID = 65534;  // nobody, nogroup
+
+// True when the varnox under test was built with the sanitizers, whose
+// shadow memory needs far more address space than RLIMIT_AS tests allow.
+inline constexpr bool VARNOX_IS_SANITIZED = VARNOX_SANITIZED;
 
 // The varnox under test: $VARNOX_BINARY, else the one built beside the tests.
 std::string VarnoxBinary();
 std::string PackBinary();
 
 ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options = {});
+// Runs varnox; a test fails if it writes anything to standard error.
 ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options = {});
 
 // Copies the varnox binary into dir and returns its path, for tests of

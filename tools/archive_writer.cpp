@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -83,7 +85,8 @@ void PutNameSegment(IndexImage& index, uint32_t slot, uint32_t nextLink, std::st
   uint8_t* p = index.bytes.data() + offset;
   PutLE32(p, nextLink);
   std::memset(p + 4, 0, SEGMENT_TEXT);
-  std::memcpy(p + 4, text.data(), text.size() < SEGMENT_TEXT ? text.size() : SEGMENT_TEXT);
+  // std::copy: an empty text may have no data pointer, which memcpy must not get.
+  std::copy_n(text.begin(), text.size() < SEGMENT_TEXT ? text.size() : SEGMENT_TEXT, p + 4);
 }
 
 void PutLocator(IndexImage& index, uint32_t slot, uint32_t storedLength, uint32_t sectorPos, uint32_t slotMark,
@@ -119,7 +122,7 @@ Bytes StoredItem(uint32_t unpackedSize, const FileTimes& times, const Bytes& str
   PutLE64(item.data() + 8, times.creation);
   PutLE64(item.data() + 16, times.lastAccess);
   PutLE64(item.data() + 24, times.lastWrite);
-  std::memcpy(item.data() + 32, stream.data(), stream.size());
+  std::copy(stream.begin(), stream.end(), item.begin() + 32);
   return item;
 }
 
@@ -132,7 +135,7 @@ uint32_t AppendItem(DataImage& data, const Bytes& item) {
 void PutItem(DataImage& data, uint32_t sectorPos, const Bytes& item) {
   uint64_t start = uint64_t{sectorPos} * SECTOR;
   if (data.bytes.size() < start + item.size()) data.bytes.resize(start + item.size(), 0);
-  std::memcpy(data.bytes.data() + start, item.data(), item.size());
+  std::copy(item.begin(), item.end(), data.bytes.begin() + static_cast<ptrdiff_t>(start));
 }
 
 ArchiveBuilder NewArchiveBuilder(int level) {

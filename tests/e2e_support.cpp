@@ -112,4 +112,18 @@ Times FileTimesOf(const std::string& path) {
           int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
 }
 
+ProgramRun ArchiveTest::Run(const archive_writer::ArchiveBuilder& archive, const RunOptions& options) {
+  return Run(archive.index, archive.data, options);
+}
+
+ProgramRun ArchiveTest::Run(const archive_writer::IndexImage& index, const archive_writer::DataImage& data,
+                            const RunOptions& options) {
+  EXPECT_TRUE(archive_writer::WriteArchive(index, data, index_));
+  return RunVarnox({index_, out_}, options);
+}
+
+test_support::Bytes ArchiveTest::Output(const std::string& name) const {
+  return test_support::ReadFileBytes(out_ + "/" + name);
+}
+
 }  // namespace e2e

@@ -1,6 +1,7 @@
 // Running the built programs as a user would, for the end-to-end tests.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <string>
@@ -58,5 +59,19 @@ struct Times {
   int64_t modify;
 };
 Times FileTimesOf(const std::string& path);
+
+// An archive (pack.idx, pack.dat) and an output folder (out) side by side
+// in a fresh temporary folder.
+class ArchiveTest : public testing::Test {
+ protected:
+  ProgramRun Run(const archive_writer::ArchiveBuilder& archive, const RunOptions& options = {});
+  ProgramRun Run(const archive_writer::IndexImage& index, const archive_writer::DataImage& data,
+                 const RunOptions& options = {});
+  test_support::Bytes Output(const std::string& name) const;
+
+  test_support::TempDir dir_;
+  std::string index_ = dir_ / "pack.idx";
+  std::string out_ = dir_ / "out";
+};
 
 }  // namespace e2e

@@ -17,32 +17,7 @@ using test_support::ReadFileBytes;
 using test_support::TempDir;
 using test_support::ToBytes;
 
-namespace {
-
-class Extract : public testing::Test {
- protected:
-  e2e::ProgramRun Run(const ArchiveBuilder& archive) {
-    EXPECT_TRUE(WriteArchive(archive, index_));
-    return RunVarnox({index_, out_});
-  }
-  e2e::ProgramRun Run(const IndexImage& index, const DataImage& data) {
-    EXPECT_TRUE(WriteArchive(index, data, index_));
-    return RunVarnox({index_, out_});
-  }
-  Bytes Output(const std::string& name) { return ReadFileBytes(out_ + "/" + name); }
-  TempDir dir_;
-  std::string index_ = dir_ / "pack.idx";
-  std::string out_ = dir_ / "out";
-};
-
-EntryWords Entry(uint32_t locatorPos, uint32_t nameLink) {
-  EntryWords entry;
-  entry.locatorPos = locatorPos;
-  entry.nameLink = nameLink;
-  return entry;
-}
-
-}  // namespace
+using Extract = e2e::ArchiveTest;
 
 TEST_F(Extract, ArchiveWithoutEntriesPrintsOnlyTheTotal) {
   EXPECT_EQ(Run(NewArchiveBuilder()).out, Report({}, "0 files 0 bytes"));

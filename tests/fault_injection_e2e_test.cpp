@@ -24,28 +24,7 @@ using test_support::Snapshot;
 using test_support::TempDir;
 using test_support::ToBytes;
 
-namespace {
-
-class Fault : public testing::Test {
- protected:
-  e2e::ProgramRun Run(const ArchiveBuilder& archive, const e2e::RunOptions& options = {}) {
-    EXPECT_TRUE(WriteArchive(archive, index_));
-    return RunVarnox({index_, out_}, options);
-  }
-  Bytes Output(const std::string& name) { return ReadFileBytes(out_ + "/" + name); }
-  TempDir dir_;
-  std::string index_ = dir_ / "pack.idx";
-  std::string out_ = dir_ / "out";
-};
-
-EntryWords Entry(uint32_t locatorPos, uint32_t nameLink) {
-  EntryWords entry;
-  entry.locatorPos = locatorPos;
-  entry.nameLink = nameLink;
-  return entry;
-}
-
-}  // namespace
+using Fault = e2e::ArchiveTest;
 
 // Writes past RLIMIT_FSIZE fail with EFBIG (SIGXFSZ ignored). A file that
 // reaches the limit exactly still fits; one byte more is a short write and

@@ -18,7 +18,7 @@ namespace {
 
 // The archive and the output directory live side by side in one temporary
 // tree; everything in that tree but the output directory must stay as it was.
-class Hostile : public testing::Test {
+class Hostile : public e2e::ArchiveTest {
  protected:
   void SetUp() override {
     ASSERT_EQ(mkdir(out_.c_str(), 0755), 0);
@@ -33,7 +33,7 @@ class Hostile : public testing::Test {
     return run;
   }
   e2e::ProgramRun Run(const ArchiveBuilder& archive) { return Run(archive.index, archive.data); }
-  // The temporary tree without the output directory, and the top of /tmp.
+  // The temporary tree without the output directory.
   std::vector<std::string> Outside() {
     std::vector<std::string> rows;
     for (const std::string& row : Snapshot(dir_.path)) {
@@ -41,17 +41,7 @@ class Hostile : public testing::Test {
     }
     return rows;
   }
-  TempDir dir_;
-  std::string index_ = dir_ / "pack.idx";
-  std::string out_ = dir_ / "out";
 };
-
-EntryWords Entry(uint32_t locatorPos, uint32_t nameLink) {
-  EntryWords entry;
-  entry.locatorPos = locatorPos;
-  entry.nameLink = nameLink;
-  return entry;
-}
 
 }  // namespace
 

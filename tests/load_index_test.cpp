@@ -34,13 +34,6 @@ void LoadImage(const TempDir& dir, const IndexImage& index, IndexLoad& load) {
   Load(path, load);
 }
 
-EntryWords Entry(uint32_t locatorPos, uint32_t nameLink = CHAIN_END) {
-  EntryWords entry;
-  entry.locatorPos = locatorPos;
-  entry.nameLink = nameLink;
-  return entry;
-}
-
 std::vector<uint32_t> LocatorPositions(const ArchiveTables& tables) {
   std::vector<uint32_t> values;
   for (uint32_t i = 0; i < tables.entries.count; ++i) values.push_back(tables.entries.items[i].locatorPos);

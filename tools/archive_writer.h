@@ -54,6 +54,12 @@ struct EntryWords {
   uint32_t word12 = 0;
   uint32_t word16 = 0;
 };
+inline EntryWords Entry(uint32_t locatorPos, uint32_t nameLink = CHAIN_END) {
+  EntryWords entry;
+  entry.locatorPos = locatorPos;
+  entry.nameLink = nameLink;
+  return entry;
+}
 // Writes entry slot `slot` (20 bytes of the stream, possibly across two
 // blocks), growing the image as needed.
 void PutEntry(IndexImage& index, uint32_t slot, const EntryWords& entry);

@@ -21,6 +21,10 @@
 // On Windows '/x' and '/xyz' are the switch: no path begins with '/'.
 inline constexpr bool PATHS_MAY_BEGIN_WITH_SLASH = false;
 
+// Windows drops the dots and spaces that end a file name and keeps the
+// device names (CON, NUL, COM1, ...) in every folder.
+inline constexpr bool WINDOWS_FILE_NAMES = true;
+
 #else  // POSIX
 
 typedef int BOOL;
@@ -45,6 +49,9 @@ struct FILETIME {
 
 // Absolute paths begin with '/', so only "/x" and "/X" are taken for the switch.
 inline constexpr bool PATHS_MAY_BEGIN_WITH_SLASH = true;
+
+// A file name is the bytes it is made of: "..." and "CON" are names like any other.
+inline constexpr bool WINDOWS_FILE_NAMES = false;
 
 // The running executable's path, with '/' shown as '\'. Returns its length,
 // 0 on failure, or size when the path was cut to fit.

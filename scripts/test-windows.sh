@@ -19,6 +19,7 @@ wineserver=${VARNOX_WINESERVER:-/usr/lib/wine/wineserver}
 
 # One Wine server for the whole run, so that each test's start is quick.
 # It and the services Wine starts with the first program go when the run ends.
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 trap '"$wineserver" -k || true' EXIT
 # The first start makes the prefix, which takes a few seconds; Wine's

@@ -20,7 +20,7 @@ wineserver=${VARNOX_WINESERVER:-/usr/lib/wine/wineserver}
 # One Wine server for the whole run, so that each test's start is quick.
 # It and the services Wine starts with the first program go when the run ends.
 mkdir -p "$WINEPREFIX"
-"$wineserver" -p
+"$wineserver" -p || true  # fails when one already serves this prefix: use that one
 trap '"$wineserver" -k || true' EXIT
 # The first start makes the prefix, which takes a few seconds; Wine's
 # services start here, away from the tests' pipes. Without arguments

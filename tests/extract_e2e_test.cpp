@@ -186,6 +186,7 @@ TEST_F(Extract, FailedItemsAreSkippedAndTheRunGoesOn) {
   AddFile(archive, "good1", ToBytes("g1"));
   AddRawItem(archive, "bad-check", StoredItem(7, {}, badCheck));
   AddRawItem(archive, "too-big", StoredItem(6, {}, stream));
+  AddRawItem(archive, "size-0-one-byte", StoredItem(0, {}, ZlibStream(ToBytes("x"))));
   AddRawItem(archive, "raw-deflate", StoredItem(7, {}, test_support::DeflateStream(ToBytes("content"), -15)));
   AddEntry(archive, AddLocator(archive, 31, 0), AddName(archive, "short-locator"));
   AddFile(archive, "good2", ToBytes("g2!"));
@@ -193,11 +194,11 @@ TEST_F(Extract, FailedItemsAreSkippedAndTheRunGoesOn) {
   AddEntry(archive, AddLocator(archive, 4096, static_cast<uint32_t>(archive.data.bytes.size() / 512)),
            AddName(archive, "past-end"));
   e2e::ProgramRun run = Run(archive);
-  EXPECT_EQ(run.out, Report({"good1 2 bytes", "bad-check", "too-big", "raw-deflate", "short-locator", "good2 3 bytes",
-                             "past-end"},
-                            "7 files 5 bytes"));
+  EXPECT_EQ(run.out, Report({"good1 2 bytes", "bad-check", "too-big", "size-0-one-byte", "raw-deflate", "short-locator",
+                             "good2 3 bytes", "past-end"},
+                            "8 files 5 bytes"));
   EXPECT_EQ(run.status, 1);
-  for (const char* skipped : {"bad-check", "too-big", "raw-deflate", "short-locator", "past-end"}) {
+  for (const char* skipped : {"bad-check", "too-big", "size-0-one-byte", "raw-deflate", "short-locator", "past-end"}) {
     EXPECT_FALSE(PathExists(out_ + "/" + skipped)) << skipped;
   }
   EXPECT_EQ(Output("good2"), ToBytes("g2!"));

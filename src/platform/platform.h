@@ -15,6 +15,11 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+// Keeps <windows.h> from defining min and max as macros, which would break
+// std::min and std::max in the shared code.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #include <shlwapi.h>
 

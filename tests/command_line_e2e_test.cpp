@@ -32,11 +32,17 @@ class CommandLine : public testing::Test {
   std::string index_ = dir_ / "pack.idx";
 };
 
+// '/xyz' begins like the switch: on Windows, where no path begins with
+// '/', it is the switch; on Linux it is a path.
+const std::vector<std::string> SLASH_X_ARGUMENTS = {"/xyz", "/xdata/pack.idx"};
+
 }  // namespace
 
 TEST_F(CommandLine, SwitchMovesIndexAndOutputDirectoryOnePlace) {
+  std::vector<std::string> switches = {"", "-x", "-X", "/x", "/X", "-xall", "-Xyz"};
+  if (e2e::TargetIsWindows()) switches.insert(switches.end(), SLASH_X_ARGUMENTS.begin(), SLASH_X_ARGUMENTS.end());
   int n = 0;
-  for (std::string sw : {"", "-x", "-X", "/x", "/X", "-xall", "-Xyz"}) {
+  for (const std::string& sw : switches) {
     std::string out = dir_ / ("out" + std::to_string(n++));
     std::vector<std::string> args = {index_, out};
     if (!sw.empty()) args.insert(args.begin(), sw);
@@ -49,9 +55,10 @@ TEST_F(CommandLine, SwitchMovesIndexAndOutputDirectoryOnePlace) {
 }
 
 TEST_F(CommandLine, OtherFirstArgumentsAreTheIndexPath) {
-  // '/xyz' is a path on Linux, as is anything else beginning with '/'.
+  std::vector<std::string> firsts = {"/", "-", "/y", "-y", "x"};
+  if (!e2e::TargetIsWindows()) firsts.insert(firsts.end(), SLASH_X_ARGUMENTS.begin(), SLASH_X_ARGUMENTS.end());
   std::vector<std::string> before = Snapshot(dir_.path);
-  for (std::string first : {"/", "-", "/y", "-y", "/xyz", "/xdata/pack.idx", "x"}) {
+  for (const std::string& first : firsts) {
     e2e::ProgramRun run = RunVarnox({first, index_, dir_ / "out"});
     EXPECT_EQ(run.out, "error : cann't open " + first + ".\n") << first;
     EXPECT_EQ(run.status, 2) << first;
@@ -140,4 +147,57 @@ TEST_F(CommandLine, OutputDirectoryOf259BytesLeavesNoRoomForNames) {
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(IsDirectory(base));
   EXPECT_FALSE(test_support::PathExists(outDir)) << "no backslash fits, so the last level is not made";
+}
+
+TEST_F(CommandLine, ArgumentsReachTheProgramAsTyped) {
+  // No wildcard expansion, blanks kept inside an argument.
+  for (const std::string& index : {std::string("*.idx"), dir_ / "*.idx", dir_ / "pack.?dx", dir_ / "pack .idx"}) {
+    e2e::ProgramRun run = RunVarnox({index, dir_ / "out"});
+    EXPECT_EQ(run.out, "error : cann't open " + index + ".\n") << index;
+    EXPECT_EQ(run.status, 2) << index;
+  }
+  e2e::ProgramRun run = RunVarnox({index_, dir_ / "with blanks\\and, commas"});
+  EXPECT_EQ(run.out, report_);
+  ExpectExtracted(dir_ / "with blanks/and, commas");
+}
+
+TEST_F(CommandLine, ConsoleLinesEndTheSystemsWay) {
+  // Windows ends console lines with "\r\n", Linux with "\n"; every line,
+  // error lines included.
+  std::string longDir = dir_.path + "/" + std::string(260 - dir_.path.size() - 1, 'l');
+  struct Case {
+    std::vector<std::string> args;
+    std::string printed;
+  };
+  const Case cases[] = {
+      {{index_, dir_ / "out"}, report_},
+      {{dir_ / "missing.idx"}, "error : cann't open " + (dir_ / "missing.idx") + ".\n"},
+      {{index_, longDir}, "error : " + longDir + " is too long.\n"},
+  };
+  for (const Case& c : cases) {
+    e2e::ProgramRun run = RunVarnox(c.args);
+    EXPECT_EQ(run.raw, e2e::AsPrinted(c.printed)) << c.args[0];
+  }
+}
+
+TEST_F(CommandLine, DrivePathsInEitherSeparatorForm) {
+  if (!e2e::TargetIsWindows()) GTEST_SKIP() << "drive letters name folders on Windows only";
+  // Wine shows the Linux root as drive Z:. The drive itself is never made:
+  // the output directory's walk leaves 'Z:\' alone, and the walk above each
+  // file passes over 'Z:'.
+  std::string backslashed = dir_.path;
+  for (char& c : backslashed) c = c == '/' ? '\\' : c;
+  struct Case {
+    std::string index, out, extracted;
+  };
+  const Case cases[] = {
+      {"Z:" + backslashed + "\\pack.idx", "Z:" + backslashed + "\\out\\deeper", dir_ / "out/deeper"},
+      {"z:" + dir_.path + "/pack.idx", "z:" + dir_.path + "/out2/", dir_ / "out2"},
+  };
+  for (const Case& c : cases) {
+    e2e::ProgramRun run = RunVarnox({c.index, c.out});
+    EXPECT_EQ(run.out, report_) << c.out;
+    EXPECT_EQ(run.status, 0) << c.out;
+    ExpectExtracted(c.extracted);
+  }
 }

@@ -21,7 +21,32 @@ std::string VarnoxBinary() {
   return env != nullptr && *env != '\0' ? env : VARNOX_BINARY_PATH;
 }
 
+std::string Launcher() {
+  const char* env = std::getenv("VARNOX_LAUNCHER");
+  return env != nullptr ? env : "";
+}
+
+bool TargetIsWindows() {
+  const std::string binary = VarnoxBinary();
+  return binary.size() >= 4 && binary.compare(binary.size() - 4, 4, ".exe") == 0;
+}
+
 std::string PackBinary() { return VARNOX_PACK_PATH; }
+
+namespace {
+
+// "\r\n" line ends as "\n"; the text unchanged unless every '\n' follows a '\r'.
+std::string WithoutCarriageReturns(const std::string& text) {
+  std::string lines;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return text;
+    lines += text[i];
+  }
+  return lines;
+}
+
+}  // namespace
 
 ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) {
   int outPipe[2], errPipe[2];
@@ -55,12 +80,20 @@ ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) 
   close(outPipe[1]);
   close(errPipe[1]);
 
-  ProgramRun run{{}, {}, -1};
+  ProgramRun run{{}, {}, -1, {}};
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&run.out, &run.err};
   int open = 2;
+  int status = 0;
+  bool exited = false;
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) continue;
+    // Helpers the program leaves running may hold the pipes open (Wine
+    // starts its services with the first program's streams): once the
+    // program has exited, what the pipes hold is all it printed.
+    if (!exited && waitpid(pid, &status, WNOHANG) == pid) exited = true;
+    int ready = poll(fds, 2, exited ? 0 : 100);
+    if (ready < 0) continue;
+    if (ready == 0 && exited) break;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       char buf[65536];
@@ -74,23 +107,29 @@ ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options) 
       }
     }
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
+  for (pollfd& fd : fds) {
+    if (fd.fd >= 0) close(fd.fd);
+  }
+  if (!exited) waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
 }
 
 ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options) {
-  std::vector<std::string> argv = {options.binary.empty() ? VarnoxBinary() : options.binary};
+  std::vector<std::string> argv;
+  if (!Launcher().empty()) argv.push_back(Launcher());
+  argv.push_back(options.binary.empty() ? VarnoxBinary() : options.binary);
   argv.insert(argv.end(), args.begin(), args.end());
   ProgramRun run = Run(argv, options);
   // varnox writes nothing there; anything on it is a sanitizer's report or a crash.
   if (!run.err.empty()) ADD_FAILURE() << "varnox wrote to standard error (status " << run.status << "):\n" << run.err;
+  run.raw = run.out;
+  if (TargetIsWindows()) run.out = WithoutCarriageReturns(run.out);
   return run;
 }
 
 std::string CopyVarnoxTo(const std::string& dir) {
-  std::string target = dir + "/varnox";
+  std::string target = dir + (TargetIsWindows() ? "/varnox.exe" : "/varnox");
   std::filesystem::copy_file(VarnoxBinary(), target, std::filesystem::copy_options::overwrite_existing);
   return target;
 }
@@ -99,6 +138,13 @@ std::string Report(const std::vector<std::string>& lines, const std::string& tot
   std::string text = "Reading archive info...\n";
   for (const std::string& line : lines) text += line + "\n";
   return text + "Total : " + total + "\n";
+}
+
+std::string AsPrinted(const std::string& text) {
+  if (!TargetIsWindows()) return text;
+  std::string printed;
+  for (char c : text) printed += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return printed;
 }
 
 uint64_t FileTime(int64_t seconds, int64_t nanoseconds) {

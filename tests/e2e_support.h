@@ -13,9 +13,10 @@
 namespace e2e {
 
 struct ProgramRun {
-  std::string out;  // everything printed on standard output
+  std::string out;  // everything printed on standard output, lines ending "\n"
   std::string err;  // standard error, which varnox never uses
   int status;       // exit status, or 128 + signal
+  std::string raw;  // standard output byte for byte
 };
 
 struct RunOptions {
@@ -38,18 +39,30 @@ inline constexpr bool VARNOX_IS_SANITIZED = VARNOX_SANITIZED;
 
 // The varnox under test: $VARNOX_BINARY, else the one built beside the tests.
 std::string VarnoxBinary();
+// A command that runs the program given as its first argument, such as
+// tests/wine-launcher.sh for varnox.exe: $VARNOX_LAUNCHER, else none.
+std::string Launcher();
+// The program under test is the Windows one (its name ends in ".exe"). Its
+// console lines end "\r\n": RunVarnox checks that every line ends so and
+// gives them in `out` as "\n", leaving `out` as printed when one does not.
+bool TargetIsWindows();
 std::string PackBinary();
 
 ProgramRun Run(const std::vector<std::string>& args, const RunOptions& options = {});
-// Runs varnox; a test fails if it writes anything to standard error.
+// Runs varnox (options.binary, else the one under test), behind the
+// launcher when there is one; a test fails if it writes anything to
+// standard error.
 ProgramRun RunVarnox(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// Copies the varnox binary into dir and returns its path, for tests of
-// paths relative to the program's own folder.
+// Copies the program under test into dir and returns its path, for tests
+// of paths relative to the program's own folder.
 std::string CopyVarnoxTo(const std::string& dir);
 
 // The console text of a run: the progress line, the given lines, the total.
 std::string Report(const std::vector<std::string>& lines, const std::string& total);
+// Text with "\n" line ends as the program under test prints it: with
+// "\r\n" on Windows. Compare with ProgramRun::raw.
+std::string AsPrinted(const std::string& text);
 
 // FILETIME for a moment given as Unix seconds and nanoseconds.
 uint64_t FileTime(int64_t seconds, int64_t nanoseconds = 0);

@@ -88,6 +88,27 @@ TEST(IsSafeName, RefusesNamesThatLeaveTheOutputDirectory) {
   const char* unsafe[] = {"..",       "..\\a",   "../a",     "a\\..",  "a\\..\\b", "a/../b", "a\\../b",
                           "\\a",      "/a",      "/",        "\\",     "C:\\a",    "c:a",    "C:",
                           "a\\b\\..", "a//..//b", "x:"};
-  for (const char* name : safe) EXPECT_TRUE(IsSafeName(name)) << name;
-  for (const char* name : unsafe) EXPECT_FALSE(IsSafeName(name)) << name;
+  for (const char* name : safe) EXPECT_TRUE(IsSafeName(name, false)) << name;
+  for (bool windows : {false, true}) {
+    for (const char* name : unsafe) EXPECT_FALSE(IsSafeName(name, windows)) << name << " windows " << windows;
+  }
+}
+
+TEST(IsSafeName, UnderWindowsFileNamesAlsoRefusesDotsAndSpacesAndDevices) {
+  // Plain names elsewhere: Linux keeps taking them as they are.
+  const char* windowsOnly[] = {
+      ".. ",  "a\\.. ",   ". .",     " ..",      "a\\... \\b", "...",      "....",     "a/. ",       " ",
+      "CON",  "con",      "Nul.txt", "a\\aux",   "prn\\x",     "NUL .txt", "nul:",     "con.tar.gz", "COM1",
+      "com0", "lpt9.log", "LPT1 ",   "com\xB9",  "CONIN$",     "conout$.x",
+  };
+  const char* stillSafe[] = {
+      "a",        "a\\b.txt", "a/b",   "..a",     "a..",         "a\\..b\\c", "a\\.\\b", ".hidden", "a\\b\\",
+      ".",        "a ",       "a. b",  "CONSOLE", "NULL.txt",    "xcon",      "COM",     "COM10",   "LPTX",
+      "a\\com1x", "con_\\x",  ".a.",   "prn-log", "auxiliary\\f",
+  };
+  for (const char* name : windowsOnly) {
+    EXPECT_FALSE(IsSafeName(name, true)) << name;
+    EXPECT_TRUE(IsSafeName(name, false)) << name;
+  }
+  for (const char* name : stillSafe) EXPECT_TRUE(IsSafeName(name, true)) << name;
 }

@@ -158,3 +158,31 @@ TEST_F(Hostile, ADirectoryWhereAFileIsNeeded) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(ReadFileBytes(out_ + "/d/inner"), ToBytes("i"));
 }
+
+TEST_F(Hostile, NamesWindowsWouldNotTakeAsPlainFiles) {
+  // On Windows a final '.. ' or '...' may act as '..', and device names
+  // stand for devices in every folder: such entries are skipped there.
+  // Elsewhere they are names like any other.
+  const bool windows = e2e::TargetIsWindows();
+  const std::vector<std::string> names = {".. ",    "...",     "sub\\.. ", "sub\\...\\x.txt", "CON",
+                                          "nul.txt", "aux\\x.txt", "com1",  "LPT9.log",        "Con .txt"};
+  ArchiveBuilder archive = NewArchiveBuilder();
+  std::vector<std::string> lines;
+  for (const std::string& name : names) {
+    AddFile(archive, name, ToBytes("dev"));
+    lines.push_back(windows ? name : name + " 3 bytes");
+  }
+  AddFile(archive, "last.txt", ToBytes("2"));
+  lines.push_back("last.txt 1 bytes");
+  e2e::ProgramRun run = Run(archive);
+  size_t written = windows ? 0 : names.size();
+  EXPECT_EQ(run.out, Report(lines, std::to_string(names.size() + 1) + " files " + std::to_string(3 * written + 1) +
+                                       " bytes"));
+  EXPECT_EQ(run.status, windows ? 1 : 0);
+  if (windows) {
+    EXPECT_EQ(Snapshot(out_).size(), 1u) << "only last.txt";
+  } else {
+    EXPECT_EQ(ReadFileBytes(out_ + "/sub/.../x.txt"), ToBytes("dev"));
+    EXPECT_EQ(ReadFileBytes(out_ + "/CON"), ToBytes("dev"));
+  }
+}

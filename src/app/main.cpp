@@ -62,7 +62,10 @@ int main(int argc, char** argv) {
       return EXIT_COMMAND_LINE;
     }
     lstrcpyA(outputDir, arg);
-    PathAddBackslashA(outputDir);
+    // A 259-byte text has no room for the backslash. Some PathAddBackslashA
+    // implementations (Wine's) append it anyway, past the buffer: ask only
+    // when it fits.
+    if (std::strlen(outputDir) + 1 < MAX_PATH) PathAddBackslashA(outputDir);
     MakeOutputDirectory(outputDir);
   }
   return ExitStatusFor(ExtractArchive(indexPath, outputDir));

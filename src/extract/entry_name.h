@@ -23,5 +23,9 @@ NameResult ResolveName(uint32_t nameLink, const RecordList<NameSegment>& names, 
 
 // True when writing name under the output directory stays inside it: the
 // name is relative (no leading separator, no drive) and has no ".."
-// component. Both '\' and '/' separate components.
-bool IsSafeName(const char* name);
+// component. Both '\' and '/' separate components. With windowsFileNames
+// (the system's WINDOWS_FILE_NAMES) it also refuses what Windows would not
+// take as a plain file or folder of that name: a component of dots and
+// spaces other than ".", which may act as "..", and device names such as
+// CON, NUL.txt or com1.
+bool IsSafeName(const char* name, bool windowsFileNames);

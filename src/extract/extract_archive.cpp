@@ -95,7 +95,7 @@ EntryResult ExtractEntry(ExtractionRun& run, uint32_t position) {
   size_t dirLength = std::strlen(run.outputDir);
   size_t nameLength = std::strlen(name);
   EntryResult result = EntryResult::Skipped;
-  if (resolved == NameResult::Complete && nameLength > 0 && IsSafeName(name) &&
+  if (resolved == NameResult::Complete && nameLength > 0 && IsSafeName(name, WINDOWS_FILE_NAMES) &&
       entry.locatorPos < tables.locators.count && dirLength + nameLength < MAX_PATH) {
     char outputPath[MAX_PATH];
     std::memcpy(outputPath, run.outputDir, dirLength);

@@ -15,11 +15,20 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+// Keeps <windows.h> from defining min and max as macros, which would break
+// std::min and std::max in the shared code.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #include <shlwapi.h>
 
 // On Windows '/x' and '/xyz' are the switch: no path begins with '/'.
 inline constexpr bool PATHS_MAY_BEGIN_WITH_SLASH = false;
+
+// Windows drops the dots and spaces that end a file name and keeps the
+// device names (CON, NUL, COM1, ...) in every folder.
+inline constexpr bool WINDOWS_FILE_NAMES = true;
 
 #else  // POSIX
 
@@ -45,6 +54,9 @@ struct FILETIME {
 
 // Absolute paths begin with '/', so only "/x" and "/X" are taken for the switch.
 inline constexpr bool PATHS_MAY_BEGIN_WITH_SLASH = true;
+
+// A file name is the bytes it is made of: "..." and "CON" are names like any other.
+inline constexpr bool WINDOWS_FILE_NAMES = false;
 
 // The running executable's path, with '/' shown as '\'. Returns its length,
 // 0 on failure, or size when the path was cut to fit.

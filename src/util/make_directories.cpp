@@ -16,7 +16,9 @@ bool MakeOutputDirectory(const char* text) {
   if (std::strlen(text) >= sizeof path) return false;
   lstrcpyA(path, text);
   if (path[0] == '\0') return false;
-  PathAddBackslashA(path);
+  // A 259-byte text gets no backslash: it would not fit, and some
+  // PathAddBackslashA implementations (Wine's) append it past the buffer.
+  if (std::strlen(path) + 1 < sizeof path) PathAddBackslashA(path);
 
   // Separators become '/' cut points from the fourth byte on, so that the
   // root of C:\ is left alone.

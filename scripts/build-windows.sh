@@ -9,5 +9,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VARNOX_WINDOWS_BUILD_DIR:-$root/build-windows}
 "$root/scripts/install-deps.sh" windows
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DVARNOX_WERROR=ON -DVARNOX_BUILD_TESTS=OFF -DVARNOX_BUILD_TOOLS=OFF "$@" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DVARNOX_WERROR=ON -DVARNOX_DECODER=zlib -DVARNOX_BUILD_TESTS=OFF -DVARNOX_BUILD_TOOLS=OFF "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"

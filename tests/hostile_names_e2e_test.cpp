@@ -67,8 +67,41 @@ class HostileNames : public testing::Test {
       SCOPED_TRACE(std::string(c.what) + ": " + c.name);
       ArchiveBuilder archive = NewArchiveBuilder();
       AddFile(archive, c.name, CONTENT);
-      Check(archive, c.name, c.written);
+      if (e2e::TargetIsWindows() && !c.written.empty() && WindowsAltersName(c.written)) {
+        CheckStaysInside(archive, c.name);
+      } else {
+        Check(archive, c.name, c.written);
+      }
     }
+  }
+
+  // Windows takes no control bytes in a file name, drops the dots and
+  // spaces that end a component and reads bytes above 127 in its ANSI code
+  // page, so where such a name lands (or whether it is written at all) is
+  // the file system's business: the line still shows the name, and nothing
+  // outside the output directory may change.
+  static bool WindowsAltersName(const std::string& path) {
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+      unsigned char byte = i < path.size() ? static_cast<unsigned char>(path[i]) : 0;
+      if (i < path.size() && (byte < 0x20 || byte > 0x7F)) return true;
+      if (i == path.size() || path[i] == '/') {
+        std::string component = path.substr(start, i - start);
+        if (component != "." && !component.empty() && (component.back() == '.' || component.back() == ' ')) return true;
+        start = i + 1;
+      }
+    }
+    return false;
+  }
+
+  void CheckStaysInside(const ArchiveBuilder& archive, const std::string& shown) {
+    std::filesystem::remove_all(out_);
+    std::filesystem::create_directory(out_);
+    ASSERT_TRUE(WriteArchive(archive, index_));
+    const std::vector<std::string> before = Outside();
+    e2e::ProgramRun run = RunVarnox({index_, out_});
+    EXPECT_EQ(run.out.rfind("Reading archive info...\n" + shown, 0), 0u) << run.out;
+    EXPECT_EQ(Outside(), before) << "something changed outside the output directory";
   }
 
   // The temporary tree without what lies inside the output directory. Rows

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "util/make_directories.h"
+
 NameResult ResolveName(uint32_t nameLink, const RecordList<NameSegment>& names, char* name) {
   std::memset(name, 0, NAME_BUFFER_SIZE);
   uint32_t offset = 0;
@@ -19,8 +21,6 @@ NameResult ResolveName(uint32_t nameLink, const RecordList<NameSegment>& names, 
 }
 
 namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -63,11 +63,11 @@ bool IsDeviceName(const char* component, size_t length) {
 }  // namespace
 
 bool IsSafeName(const char* name, bool windowsFileNames) {
-  if (IsSeparator(name[0])) return false;
+  if (IsPathSeparator(name[0])) return false;
   if (name[0] != '\0' && name[1] == ':') return false;
   const char* component = name;
   for (const char* p = name;; ++p) {
-    if (*p == '\0' || IsSeparator(*p)) {
+    if (*p == '\0' || IsPathSeparator(*p)) {
       size_t length = static_cast<size_t>(p - component);
       if (length == 2 && component[0] == '.' && component[1] == '.') return false;
       if (windowsFileNames && (IsDotsAndSpaces(component, length) || IsDeviceName(component, length))) return false;

@@ -31,7 +31,7 @@ struct ExtractionRun {
 void RememberFolderOf(ExtractionRun& run, const char* path) {
   size_t end = 0;
   for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (path[i] == '\\' || path[i] == '/') end = i;
+    if (IsPathSeparator(path[i])) end = i;
   }
   std::memcpy(run.lastFolder, path, end);
   run.lastFolder[end] = '\0';

@@ -5,12 +5,6 @@
 
 #include "platform/platform.h"
 
-namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-}  // namespace
-
 bool MakeOutputDirectory(const char* text) {
   char path[MAX_PATH];
   if (std::strlen(text) >= sizeof path) return false;
@@ -51,7 +45,7 @@ int MakeParentDirectoriesBelow(char* path, size_t existing) {
   // Separators still to cut at become '/'; those of the existing part,
   // which is not walked again, become '\\' at once.
   for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (path[i] == '\\' || path[i] == '/') path[i] = i <= existing && existing > 0 ? '\\' : '/';
+    if (IsPathSeparator(path[i])) path[i] = i <= existing && existing > 0 ? '\\' : '/';
   }
   for (char* cut = std::strchr(path, '/'); cut != nullptr; cut = std::strchr(path, '/')) {
     *cut = '\0';
@@ -67,10 +61,10 @@ size_t SharedDirectoryPrefix(const char* path, const char* directory) {
   size_t shared = 0;
   for (size_t i = 0;; ++i) {
     bool directoryEnds = directory[i] == '\0';
-    bool separator = IsSeparator(path[i]);
-    if (separator && (directoryEnds || IsSeparator(directory[i]))) shared = i;
+    bool separator = IsPathSeparator(path[i]);
+    if (separator && (directoryEnds || IsPathSeparator(directory[i]))) shared = i;
     if (directoryEnds || path[i] == '\0') break;
-    if (path[i] != directory[i] && !(separator && IsSeparator(directory[i]))) break;
+    if (path[i] != directory[i] && !(separator && IsPathSeparator(directory[i]))) break;
   }
   return shared;
 }

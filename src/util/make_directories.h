@@ -5,6 +5,9 @@
 
 #include <cstddef>
 
+// Backslash and slash both separate the levels of a path.
+inline bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
 // Creates the output directory text and every level above it. False when
 // the text is empty or a level neither exists as a directory nor can be
 // created (levels made before it stay). The first three bytes are never
